@@ -84,13 +84,16 @@ const Cell& CellAt(const Console& console, int column, int row) {
   return console.cells[static_cast<std::size_t>(row - 1) * kMaxScreenSide + (column - 1)];
 }
 
-std::uint8_t ScreenWidth(const Console& console) { return static_cast<std::uint8_t>(console.width); }
+std::uint8_t ScreenWidth(const Console& console) {
+  return static_cast<std::uint8_t>(console.width);
+}
 std::uint8_t ScreenHeight(const Console& console) {
   return static_cast<std::uint8_t>(console.height);
 }
 
 void SetForeground(Console& console, std::uint8_t colour) {
-  console.textAttribute = static_cast<std::uint8_t>((console.textAttribute & 0x70) | (colour & 0x8F));
+  console.textAttribute =
+      static_cast<std::uint8_t>((console.textAttribute & 0x70) | (colour & 0x8F));
 }
 
 void SetBackground(Console& console, std::uint8_t colour) {
@@ -180,7 +183,8 @@ std::uint8_t NextKeyByte(Console& console) {
         return 0;
       case KeyEvent::Kind::AltDigit:
         console.composing = true;
-        console.composedValue = static_cast<std::uint8_t>((console.composedValue * 10 + key.code) % 256);
+        console.composedValue =
+            static_cast<std::uint8_t>((console.composedValue * 10 + key.code) % 256);
         break;
       case KeyEvent::Kind::AltRelease:
         if (console.composing && console.composedValue > 0) {

@@ -39,7 +39,9 @@ struct FontStore {
 };
 
 // 256 × height: 2048, 3584 or 4096 bytes for the supported heights.
-constexpr std::size_t TableSize(int height) { return static_cast<std::size_t>(kGlyphCount) * height; }
+constexpr std::size_t TableSize(int height) {
+  return static_cast<std::size_t>(kGlyphCount) * height;
+}
 
 // The table of the current height; empty while no height has been chosen.
 std::span<std::uint8_t> CurrentTable(FontStore& font);

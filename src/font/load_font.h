@@ -1,7 +1,7 @@
 #pragma once
 
-#include <string_view>
 #include <sys/types.h>
+#include <string_view>
 
 #include "console/console.h"
 #include "font/font_store.h"

@@ -33,9 +33,9 @@ Glyph8 TurnedRight(std::span<const std::uint8_t, 8> old) {
   return result;
 }
 
-template <typename Clipboard, typename Span = std::conditional_t<std::is_const_v<Clipboard>,
-                                                                 std::span<const std::uint8_t>,
-                                                                 std::span<std::uint8_t>>>
+template <typename Clipboard,
+          typename Span = std::conditional_t<
+              std::is_const_v<Clipboard>, std::span<const std::uint8_t>, std::span<std::uint8_t>>>
 Span ClipboardBuffer(Clipboard& clipboard, int height) {
   switch (height) {
     case 8:

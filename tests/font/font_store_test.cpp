@@ -14,8 +14,9 @@ TEST(FontStore, TableSizeIs256RowsPerHeight) {
 TEST(FontStore, CurrentTableFollowsHeight) {
   FontStore font;
   EXPECT_TRUE(CurrentTable(font).empty());
-  for (auto [height, table] : {std::pair{8, font.glyphs8.data()}, std::pair{14, font.glyphs14.data()},
-                               std::pair{16, font.glyphs16.data()}}) {
+  for (auto [height, table] :
+       {std::pair{8, font.glyphs8.data()}, std::pair{14, font.glyphs14.data()},
+        std::pair{16, font.glyphs16.data()}}) {
     font.height = static_cast<std::uint8_t>(height);
     EXPECT_EQ(CurrentTable(font).data(), table);
     EXPECT_EQ(CurrentTable(font).size(), TableSize(height));
