@@ -1,6 +1,10 @@
 #include "export/include_text.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
+#include <span>
+#include <tuple>
 
 #include "glyph/glyph_ops.h"
 
@@ -11,21 +15,30 @@ namespace {
 constexpr std::size_t kFieldWidth = 20;
 constexpr std::string_view kTitle =
     "; Font created with Kestrova v" KESTROVA_VERSION " by Kestrova contributors\n";
-constexpr std::string_view kCommentStart = "          ; ASCII code ";
-constexpr std::string_view kBlankLabel = "                    ";
-constexpr std::string_view kOpcode = "fcb       ";
+
+using Label = std::array<char, kFieldWidth>;
+// "fcb" and 7 spaces, the value in its field, "; ", the picture and the line end.
+using RowTail = std::array<char, 10 + kFieldWidth + 2 + 8 + 1>;
+
+constexpr Label kBlankLabel = [] {
+  Label blank{};
+  blank.fill(' ');
+  return blank;
+}();
 
 // Every line of the file is put together from these, made once, so that a save costs little
 // more than the write of its bytes.
 struct ExportPieces {
+  std::string header;
+  std::string trailer;
   std::array<std::string, kGlyphCount> commentLines;  // with the empty line after it
-  std::array<std::string, kGlyphCount> labels;
-  std::array<std::string, kGlyphCount> rowTails;  // opcode, value, picture, line end
+  std::size_t commentBytes = 0;
+  std::array<Label, kGlyphCount> labels;
+  std::array<RowTail, kGlyphCount> rowTails;  // indexed by the row's byte
 };
 
 std::string CommentLine(int code) {
-  std::string line(kCommentStart);
-  line += std::to_string(code);
+  std::string line = "          ; ASCII code " + std::to_string(code);
   if (code >= 32) {
     line += " [";
     line += static_cast<char>(code);
@@ -34,15 +47,28 @@ std::string CommentLine(int code) {
   return line + "\n\n";
 }
 
+template <std::size_t N>
+std::array<char, N> Fixed(const std::string& text) {
+  std::array<char, N> fixed{};
+  std::copy_n(text.begin(), N, fixed.begin());
+  return fixed;
+}
+
 ExportPieces MakePieces() {
   ExportPieces pieces;
+  std::string rule = PadRight(";", 80, '-') + '\n';
+  pieces.header = rule + std::string(kTitle) + rule + '\n';
+  pieces.trailer = PadRight("FONT_WIDTH", kFieldWidth, ' ') + "equ       *-ASCII_0/256\n" +
+                   std::string(kFieldWidth, ' ') + "#Message  FONT_WIDTH = {FONT_WIDTH}\n";
   for (int code = 0; code < kGlyphCount; ++code) {
     auto index = static_cast<std::size_t>(code);
     pieces.commentLines[index] = CommentLine(code);
-    pieces.labels[index] = PadRight("ASCII_" + std::to_string(code), kFieldWidth, ' ');
-    pieces.rowTails[index] = std::string(kOpcode) +
-                             PadRight(std::to_string(code), kFieldWidth, ' ') + "; " +
-                             PixelPicture(static_cast<std::uint8_t>(code)) + '\n';
+    pieces.commentBytes += pieces.commentLines[index].size();
+    pieces.labels[index] =
+        Fixed<kFieldWidth>(PadRight("ASCII_" + std::to_string(code), kFieldWidth, ' '));
+    pieces.rowTails[index] = Fixed<std::tuple_size_v<RowTail>>(
+        "fcb       " + PadRight(std::to_string(code), kFieldWidth, ' ') + "; " +
+        PixelPicture(static_cast<std::uint8_t>(code)) + '\n');
   }
   return pieces;
 }
@@ -50,6 +76,18 @@ ExportPieces MakePieces() {
 const ExportPieces& Pieces() {
   static const ExportPieces pieces = MakePieces();
   return pieces;
+}
+
+// A piece whose size is known at compile time copies in a few moves.
+template <std::size_t N>
+char* Put(char* out, const std::array<char, N>& piece) {
+  std::memcpy(out, piece.data(), N);
+  return out + N;
+}
+
+char* Put(char* out, std::string_view piece) {
+  std::memcpy(out, piece.data(), piece.size());
+  return out + piece.size();
 }
 
 bool ColumnIsUsed(const FontStore& font, int column) {
@@ -60,23 +98,23 @@ bool ColumnIsUsed(const FontStore& font, int column) {
   return false;
 }
 
-std::size_t IncludeTextSize(int rowsPerBlock) {
-  constexpr std::size_t kLongestCommentLines = 32;
-  constexpr std::size_t kRowLine = 61;
-  constexpr std::size_t kHeaderAndTrailer = 256;
-  return kHeaderAndTrailer + kGlyphCount * (kLongestCommentLines + 1 +
-                                            static_cast<std::size_t>(rowsPerBlock) * kRowLine);
+std::size_t IncludeTextSize(const ExportPieces& pieces, int rowsPerBlock) {
+  std::size_t rowLines = kGlyphCount * static_cast<std::size_t>(rowsPerBlock);
+  return pieces.header.size() + pieces.commentBytes + kGlyphCount +
+         rowLines * (kFieldWidth + std::tuple_size_v<RowTail>)+pieces.trailer.size();
 }
 
-void AppendBlock(std::string& text, const FontStore& font, int code, int firstRow, int lastRow) {
-  const ExportPieces& pieces = Pieces();
-  auto index = static_cast<std::size_t>(code);
-  text += pieces.commentLines[index];
+// The block of one code: its comment line and the empty line after it, the rows from
+// firstRow to lastRow of `glyph`, and the closing empty line.
+char* PutBlock(char* out, const ExportPieces& pieces, std::span<const std::uint8_t> glyph,
+               std::size_t code, int firstRow, int lastRow) {
+  out = Put(out, pieces.commentLines[code]);
   for (int row = firstRow; row <= lastRow; ++row) {
-    text += row == firstRow ? std::string_view(pieces.labels[index]) : kBlankLabel;
-    text += pieces.rowTails[GlyphByte(font, static_cast<std::uint8_t>(code), row)];
+    out = Put(out, row == firstRow ? pieces.labels[code] : kBlankLabel);
+    out = Put(out, pieces.rowTails[glyph[static_cast<std::size_t>(row - 1)]]);
   }
-  text += '\n';
+  *out++ = '\n';
+  return out;
 }
 
 }  // namespace
@@ -112,28 +150,28 @@ std::string IncludeFileName(std::string_view fileName) {
   return std::string(stem.empty() ? "font" : stem) + ".inc";
 }
 
-std::string BuildIncludeText(FontStore& font, bool glcdMode) {
+void BuildIncludeText(FontStore& font, bool glcdMode, std::string& text) {
   bool turned = glcdMode && font.height == 8;
   bool wasModified = font.modified;
   if (turned) RotAllRight(font);
   int firstRow = FirstExportRow(font, turned);
   int lastRow = LastExportRow(font, turned);
 
-  std::string text;
-  text.reserve(IncludeTextSize(lastRow >= firstRow ? lastRow - firstRow + 1 : 0));
-  std::string rule = PadRight(";", 80, '-') + '\n';
-  text += rule;
-  text += kTitle;
-  text += rule;
-  text += '\n';
-  for (int code = 0; code < kGlyphCount; ++code) AppendBlock(text, font, code, firstRow, lastRow);
-  text += PadRight("FONT_WIDTH", kFieldWidth, ' ');
-  text += "equ       *-ASCII_0/256\n";
-  text += kBlankLabel;
-  text += "#Message  FONT_WIDTH = {FONT_WIDTH}\n";
+  const ExportPieces& pieces = Pieces();
+  text.resize(IncludeTextSize(pieces, std::max(lastRow - firstRow + 1, 0)));
+  char* out = Put(text.data(), pieces.header);
+  for (int code = 0; code < kGlyphCount; ++code)
+    out = PutBlock(out, pieces, CurrentGlyph(font, static_cast<std::uint8_t>(code)),
+                   static_cast<std::size_t>(code), firstRow, lastRow);
+  Put(out, pieces.trailer);
 
   if (turned) RotAllLeft(font);
   font.modified = wasModified;
+}
+
+std::string BuildIncludeText(FontStore& font, bool glcdMode) {
+  std::string text;
+  BuildIncludeText(font, glcdMode, text);
   return text;
 }
 

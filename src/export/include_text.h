@@ -24,9 +24,10 @@ int LastExportRow(const FontStore& font, bool glcdMode);
 // The part of fileName before its first "." ("font" when that part is empty), then ".inc".
 std::string IncludeFileName(std::string_view fileName);
 
-// The whole assembler include file. GLCD mode, which only an 8-row font has, turns the glyphs
-// with RotAllRight for the export and back with RotAllLeft, so the store ends as it started,
-// modified flag included.
+// Makes `text` the whole assembler include file, reusing its storage. GLCD mode, which only an
+// 8-row font has, turns the glyphs with RotAllRight for the export and back with RotAllLeft, so
+// the store ends as it started, modified flag included.
+void BuildIncludeText(FontStore& font, bool glcdMode, std::string& text);
 std::string BuildIncludeText(FontStore& font, bool glcdMode);
 
 }  // namespace kestrova

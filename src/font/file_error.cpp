@@ -125,14 +125,21 @@ int FileErrorOfPath(int errnoValue, std::string_view path) {
   return FileErrorFromErrno(errnoValue);
 }
 
-// Not inlined, so that its own frame is always the first one and can be left out.
+// Not inlined, so that its return address is the failing place. The frames before that one
+// are FailInOut's own and those of whatever wraps backtrace (a sanitizer's interceptor).
 [[noreturn]] __attribute__((noinline)) void FailInOut(int fileErrorCode) {
-  std::array<void*, 33> frames{};
+  std::array<void*, 40> frames{};
   int count = ::backtrace(frames.data(), static_cast<int>(frames.size()));
+  void* failingPlace = __builtin_return_address(0);
+  int first = 0;
+  while (first < count && frames[static_cast<std::size_t>(first)] != failingPlace) ++first;
+  if (first == count) first = 0;
+
   InOutError error;
   error.code = fileErrorCode;
-  for (int i = 1; i < count; ++i) error.frames[static_cast<std::size_t>(i - 1)] = frames[i];
-  error.frameCount = count > 0 ? count - 1 : 0;
+  for (int i = first; i < count && error.frameCount < static_cast<int>(error.frames.size()); ++i)
+    error.frames[static_cast<std::size_t>(error.frameCount++)] =
+        frames[static_cast<std::size_t>(i)];
   throw error;
 }
 

@@ -1,5 +1,6 @@
 #include "font/file_io.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -34,6 +35,13 @@ void WriteBlock(int fd, std::string_view bytes) {
     if (written <= 0) FailWrite(written);
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
+}
+
+void TruncateBeyond(int fd, off_t length) {
+  struct stat status {};
+  if (::fstat(fd, &status) != 0) FailInOut(FileErrorFromErrno(errno));
+  if (!S_ISREG(status.st_mode) || status.st_size <= length) return;
+  if (::ftruncate(fd, length) != 0) FailInOut(FileErrorFromErrno(errno));
 }
 
 void ReadBlockAt(int fd, std::span<std::uint8_t> bytes, off_t offset) {

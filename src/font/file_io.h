@@ -16,6 +16,9 @@ void WriteBlockAt(int fd, std::span<const std::uint8_t> bytes, off_t offset);
 // Writes every byte at the file position.
 void WriteBlock(int fd, std::string_view bytes);
 
+// Cuts a regular file that is longer than `length` down to it; other files stay as they are.
+void TruncateBeyond(int fd, off_t length);
+
 // Fills `bytes` from `offset`; a file that ends first is "read past end of file".
 void ReadBlockAt(int fd, std::span<std::uint8_t> bytes, off_t offset);
 

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -266,6 +265,43 @@ TEST_F(SaveFontTest, BytesAfterTheTableStayAsTheyWere) {
   ASSERT_EQ(saved.size(), original.size());
   EXPECT_EQ(saved.substr(0, 4096), edited);
   EXPECT_EQ(saved.substr(4096), original.substr(4096));
+}
+
+TEST_F(SaveFontTest, AnOlderIncludeFileIsReplacedWhole) {
+  OpenFont(8);
+  SetGlyph(65, kLetterA);
+  SaveFont(*font_, *screen_.console, false);
+  std::string fresh = ReadWholeFile("x.inc");
+
+  for (std::size_t oldSize :
+       {std::size_t{0}, std::size_t{10}, fresh.size(), std::size_t{1} << 20}) {
+    SCOPED_TRACE(oldSize);
+    WriteWholeFile("x.inc", PatternBytes(oldSize, 9));
+    SaveFont(*font_, *screen_.console, false);
+    EXPECT_EQ(ReadWholeFile("x.inc"), fresh);
+  }
+}
+
+TEST_F(SaveFontTest, AnIncludeFileThatIsADeviceIsWrittenWithoutCuttingIt) {
+  ASSERT_EQ(::symlink("/dev/null", "x.inc"), 0);
+  OpenFont(8);
+  SaveFont(*font_, *screen_.console, false);
+  EXPECT_FALSE(font_->modified);
+}
+
+// x.inc as the font file would be its own include file: the text must not overwrite the glyphs.
+TEST_F(SaveFontTest, AFontFileThatWouldBeItsOwnIncludeFileKeepsItsGlyphs) {
+  OpenFont(8, "x.inc");
+  SetGlyph(65, kLetterA);
+
+  try {
+    SaveFont(*font_, *screen_.console, false);
+    FAIL() << "SaveFont returned";
+  } catch (const ProgramExit& exit) {
+    EXPECT_EQ(exit.exitCode, 1);
+  }
+  EXPECT_EQ(screen_.Screen(1), "ERROR: Cannot create ASCII font file\n");
+  EXPECT_EQ(ReadWholeFile("x.inc"), TableBytes());
 }
 
 TEST_F(SaveFontTest, AnIncludeFileThatCannotBeCreatedEndsWithCodeOneAfterTheBinaryWrite) {
