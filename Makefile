@@ -4,6 +4,8 @@ SAN_BUILD  ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 BENCH_BUILD ?= build-bench
 GENERATOR  ?= Ninja
+FUZZ_SECONDS ?= 30
+FUZZ_TARGETS := fuzz_key_decoder fuzz_console_writer
 
 .PHONY: all build run test test-sanitize fuzz bench format clean
 
@@ -36,6 +38,18 @@ $(BENCH_BUILD)/build.ninja:
 bench: $(BENCH_BUILD)/build.ninja
 	cmake --build $(BENCH_BUILD) --target save_font_bench
 	$(BENCH_BUILD)/bench/save_font_bench
+
+$(FUZZ_BUILD)/build.ninja:
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G $(GENERATOR) -DKESTROVA_FUZZ=ON
+
+# Builds the libFuzzer targets (-fsanitize=fuzzer,address,undefined) and runs each for
+# FUZZ_SECONDS seconds; a crash leaves its input in $(FUZZ_BUILD).
+fuzz: $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD) --target $(FUZZ_TARGETS)
+	for target in $(FUZZ_TARGETS); do \
+	  $(FUZZ_BUILD)/tests/console/$$target -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	    -artifact_prefix=$(FUZZ_BUILD)/ -print_final_stats=1 || exit 1; \
+	done
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
