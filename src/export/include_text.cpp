@@ -4,7 +4,6 @@
 #include <array>
 #include <cstring>
 #include <span>
-#include <tuple>
 
 #include "glyph/glyph_ops.h"
 
@@ -16,15 +15,13 @@ constexpr std::size_t kFieldWidth = 20;
 constexpr std::string_view kTitle =
     "; Font created with Kestrova v" KESTROVA_VERSION " by Kestrova contributors\n";
 
-using Label = std::array<char, kFieldWidth>;
 // "fcb" and 7 spaces, the value in its field, "; ", the picture and the line end.
-using RowTail = std::array<char, 10 + kFieldWidth + 2 + 8 + 1>;
+constexpr std::size_t kRowTailWidth = 10 + kFieldWidth + 2 + 8 + 1;
+constexpr std::size_t kRowLineWidth = kFieldWidth + kRowTailWidth;
 
-constexpr Label kBlankLabel = [] {
-  Label blank{};
-  blank.fill(' ');
-  return blank;
-}();
+using Label = std::array<char, kFieldWidth>;
+using RowTail = std::array<char, kRowTailWidth>;
+using RowLine = std::array<char, kRowLineWidth>;
 
 // Every line of the file is put together from these, made once, so that a save costs little
 // more than the write of its bytes.
@@ -34,7 +31,8 @@ struct ExportPieces {
   std::array<std::string, kGlyphCount> commentLines;  // with the empty line after it
   std::size_t commentBytes = 0;
   std::array<Label, kGlyphCount> labels;
-  std::array<RowTail, kGlyphCount> rowTails;  // indexed by the row's byte
+  std::array<RowTail, kGlyphCount> rowTails;         // indexed by the row's byte
+  std::array<RowLine, kGlyphCount> unlabelledLines;  // indexed by the row's byte
 };
 
 std::string CommentLine(int code) {
@@ -66,9 +64,10 @@ ExportPieces MakePieces() {
     pieces.commentBytes += pieces.commentLines[index].size();
     pieces.labels[index] =
         Fixed<kFieldWidth>(PadRight("ASCII_" + std::to_string(code), kFieldWidth, ' '));
-    pieces.rowTails[index] = Fixed<std::tuple_size_v<RowTail>>(
-        "fcb       " + PadRight(std::to_string(code), kFieldWidth, ' ') + "; " +
-        PixelPicture(static_cast<std::uint8_t>(code)) + '\n');
+    std::string rowTail = "fcb       " + PadRight(std::to_string(code), kFieldWidth, ' ') + "; " +
+                          PixelPicture(static_cast<std::uint8_t>(code)) + '\n';
+    pieces.rowTails[index] = Fixed<kRowTailWidth>(rowTail);
+    pieces.unlabelledLines[index] = Fixed<kRowLineWidth>(std::string(kFieldWidth, ' ') + rowTail);
   }
   return pieces;
 }
@@ -100,8 +99,8 @@ bool ColumnIsUsed(const FontStore& font, int column) {
 
 std::size_t IncludeTextSize(const ExportPieces& pieces, int rowsPerBlock) {
   std::size_t rowLines = kGlyphCount * static_cast<std::size_t>(rowsPerBlock);
-  return pieces.header.size() + pieces.commentBytes + kGlyphCount +
-         rowLines * (kFieldWidth + std::tuple_size_v<RowTail>)+pieces.trailer.size();
+  return pieces.header.size() + pieces.commentBytes + kGlyphCount + rowLines * kRowLineWidth +
+         pieces.trailer.size();
 }
 
 // The block of one code: its comment line and the empty line after it, the rows from
@@ -110,8 +109,13 @@ char* PutBlock(char* out, const ExportPieces& pieces, std::span<const std::uint8
                std::size_t code, int firstRow, int lastRow) {
   out = Put(out, pieces.commentLines[code]);
   for (int row = firstRow; row <= lastRow; ++row) {
-    out = Put(out, row == firstRow ? pieces.labels[code] : kBlankLabel);
-    out = Put(out, pieces.rowTails[glyph[static_cast<std::size_t>(row - 1)]]);
+    std::uint8_t byte = glyph[static_cast<std::size_t>(row - 1)];
+    if (row == firstRow) {
+      out = Put(out, pieces.labels[code]);
+      out = Put(out, pieces.rowTails[byte]);
+    } else {
+      out = Put(out, pieces.unlabelledLines[byte]);
+    }
   }
   *out++ = '\n';
   return out;
