@@ -2,8 +2,8 @@
 //   console_probe scene              draws the probe scene, ends on any key
 //   console_probe keys LOG           appends every key byte to LOG, one number a line; q ends
 //   console_probe wait CODE PIDFILE  writes its pid, waits; e ends with exit code CODE
-//   console_probe measure            one frame per key: first the scene, then one changed
-//                                    cell, a cursor move, nothing, an erase and redraw
+//   console_probe measure            one frame per key: the scene, an erase and redraw of
+//                                    the same text, one changed cell, a cursor move, nothing
 #include <unistd.h>
 
 #include <cstdio>
@@ -41,15 +41,10 @@ void WaitToEnd(Console& console, int exitCode, const char* pidPath) {
   EndProgram(exitCode);
 }
 
+// The frames scripts/measure-console.py counts, one per key, in this order.
 void Measure(Console& console) {
   DrawProbeScene(console);
-  NextKeyByte(console);
-  MoveCursor(console, 1, 1);
-  WriteChar(console, 'X');
-  NextKeyByte(console);
-  MoveCursor(console, 10, 4);
-  NextKeyByte(console);
-  NextKeyByte(console);
+  NextKeyByte(console);  // the first frame: everything
   SetForeground(console, 0);
   SetBackground(console, 2);
   ClearWindow(console);
@@ -58,8 +53,14 @@ void Measure(Console& console) {
     WriteNumber(console, line, 2);
     if (line < 8) WriteLineEnd(console);
   }
+  MoveCursor(console, 5, 3);
+  NextKeyByte(console);  // the window erased and written again as it was
+  MoveCursor(console, 1, 1);
+  WriteChar(console, 'X');
+  NextKeyByte(console);  // one changed cell
   MoveCursor(console, 10, 4);
-  NextKeyByte(console);
+  NextKeyByte(console);  // the cursor moved
+  NextKeyByte(console);  // nothing changed
 }
 
 int Run(Console& console, int argc, char** argv) {
