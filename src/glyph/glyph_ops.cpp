@@ -7,30 +7,44 @@ namespace kestrova {
 
 namespace {
 
-using Glyph8 = std::array<std::uint8_t, 8>;
+// An 8-row glyph as one 64-bit matrix: row 1 in the most significant byte, and in each byte
+// bit 7 is column 1, so bit 63 - (8 * (row - 1) + (column - 1)) is pixel (row, column).
+std::uint64_t Packed(std::span<const std::uint8_t, 8> rows) {
+  std::uint64_t matrix = 0;
+  for (std::uint8_t row : rows) matrix = (matrix << 8) | row;
+  return matrix;
+}
+
+void Unpack(std::uint64_t matrix, std::span<std::uint8_t, 8> rows) {
+  for (int row = 7; row >= 0; --row, matrix >>= 8) rows[row] = static_cast<std::uint8_t>(matrix);
+}
+
+// Pixel (r, c) moves to (c, r); three rounds of block swaps instead of 64 single-bit moves.
+std::uint64_t Transposed(std::uint64_t x) {
+  std::uint64_t t = (x ^ (x >> 7)) & 0x00AA00AA00AA00AAull;
+  x ^= t ^ (t << 7);
+  t = (x ^ (x >> 14)) & 0x0000CCCC0000CCCCull;
+  x ^= t ^ (t << 14);
+  t = (x ^ (x >> 28)) & 0x00000000F0F0F0F0ull;
+  return x ^ t ^ (t << 28);
+}
+
+std::uint64_t ColumnsMirrored(std::uint64_t x) {
+  x = ((x >> 1) & 0x5555555555555555ull) | ((x & 0x5555555555555555ull) << 1);
+  x = ((x >> 2) & 0x3333333333333333ull) | ((x & 0x3333333333333333ull) << 2);
+  return ((x >> 4) & 0x0F0F0F0F0F0F0F0Full) | ((x & 0x0F0F0F0F0F0F0F0Full) << 4);
+}
+
+std::uint64_t RowsFlipped(std::uint64_t x) { return __builtin_bswap64(x); }
+
+// Counter-clockwise: new pixel (r, c) is old pixel (c, 9 - r), the transpose turned upside down.
+std::uint64_t TurnedLeft(std::uint64_t glyph) { return RowsFlipped(Transposed(glyph)); }
+
+// Clockwise: new pixel (r, c) is old pixel (9 - c, r), the transpose mirrored left to right.
+std::uint64_t TurnedRight(std::uint64_t glyph) { return ColumnsMirrored(Transposed(glyph)); }
 
 std::span<std::uint8_t, 8> EightRowGlyph(FontStore& font, std::uint8_t code) {
   return std::span<std::uint8_t, 8>(font.glyphs8.data() + static_cast<std::size_t>(code) * 8, 8);
-}
-
-bool BitIsSet(std::uint8_t byte, int bit) { return (byte >> bit) & 1u; }
-
-// new pixel (r, c) = old pixel (c, 9 - r): old bit j-1 of row i goes to bit 8-i of row j.
-Glyph8 TurnedLeft(std::span<const std::uint8_t, 8> old) {
-  Glyph8 result{};
-  for (int i = 1; i <= 8; ++i)
-    for (int j = 1; j <= 8; ++j)
-      if (BitIsSet(old[i - 1], j - 1)) result[j - 1] |= static_cast<std::uint8_t>(1u << (8 - i));
-  return result;
-}
-
-// new pixel (r, c) = old pixel (9 - c, r): old bit 8-j of row i goes to bit i-1 of row j.
-Glyph8 TurnedRight(std::span<const std::uint8_t, 8> old) {
-  Glyph8 result{};
-  for (int i = 1; i <= 8; ++i)
-    for (int j = 1; j <= 8; ++j)
-      if (BitIsSet(old[i - 1], 8 - j)) result[j - 1] |= static_cast<std::uint8_t>(1u << (i - 1));
-  return result;
 }
 
 template <typename Clipboard,
@@ -80,13 +94,13 @@ void PaintPixel(FontStore& font, std::uint8_t code, int row, int column, bool va
 
 void RotLeft(FontStore& font, std::uint8_t code) {
   auto glyph = EightRowGlyph(font, code);
-  std::ranges::copy(TurnedLeft(glyph), glyph.begin());
+  Unpack(TurnedLeft(Packed(glyph)), glyph);
   font.modified = true;
 }
 
 void RotRight(FontStore& font, std::uint8_t code) {
   auto glyph = EightRowGlyph(font, code);
-  std::ranges::copy(TurnedRight(glyph), glyph.begin());
+  Unpack(TurnedRight(Packed(glyph)), glyph);
   font.modified = true;
 }
 
