@@ -183,8 +183,14 @@ struct TerminalDevice::State {
   KeyDecoder decoder;
   TerminalScreen screen;
   std::string input;  // read but not yet decoded
+  // Answers still on their way: the device attributes, and the flags after a push.
   bool attributesAnswered = false;
+  bool keyFlagsConfirmed = false;
   SignalActions signalActions;
+
+  bool AnswersIn() const {
+    return attributesAnswered && (!gRestore.keyFlagsPushed || keyFlagsConfirmed);
+  }
 };
 
 TerminalDevice::~TerminalDevice() { Close(); }
@@ -257,6 +263,7 @@ KeyEvent TerminalDevice::NextKey() {
           gRestore.keyFlagsPushed = 1;
           WriteText(kPushKeyFlags);
         } else {
+          state.keyFlagsConfirmed = true;
           state.decoder.releasesReported = (decoded.flags & kReleaseFlags) == kReleaseFlags;
         }
         break;
@@ -272,20 +279,22 @@ KeyEvent TerminalDevice::NextKey() {
 void TerminalDevice::Close() {
   if (state_ == nullptr) return;
   State& state = *state_;
-  // Keys typed now are dropped with the answers: the program is ending.
+  // Answers that come after the program has gone would be typed into the shell: wait a little
+  // for those still on their way. Keys typed meanwhile are dropped, the program is ending.
   auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(kAnswerWaitMilliseconds);
-  while (!state.attributesAnswered) {
-    while (!state.input.empty() && !state.attributesAnswered) {
+  for (;;) {
+    while (!state.input.empty()) {
       DecodedInput decoded = DecodeInput(state.decoder, state.input, false);
       if (decoded.kind == DecodedInput::Kind::Incomplete) break;
       state.input.erase(0, decoded.length);
-      state.attributesAnswered = decoded.kind == DecodedInput::Kind::DeviceAttributes;
+      if (decoded.kind == DecodedInput::Kind::DeviceAttributes) state.attributesAnswered = true;
+      if (decoded.kind == DecodedInput::Kind::KeyProtocolFlags && gRestore.keyFlagsPushed)
+        state.keyFlagsConfirmed = true;
     }
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
-    if (state.attributesAnswered || left.count() <= 0 ||
-        !WaitForInput(static_cast<int>(left.count())))
+    if (state.AnswersIn() || left.count() <= 0 || !WaitForInput(static_cast<int>(left.count())))
       break;
     char buffer[256];
     ssize_t count = read(kInput, buffer, sizeof buffer);

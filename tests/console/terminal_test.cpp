@@ -1,5 +1,7 @@
 // The console on a real terminal: the probe runs inside tmux, which is asked what it shows,
 // and is sent keys and signals.
+#include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -301,6 +303,69 @@ TEST(TerminalDevice, RefusesWhatIsNoTerminalWithOneLine) {
     EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
   }
   EXPECT_EQ(ReadFile(tmux.File("piped")), "console_probe: standard output is not a terminal\n");
+}
+
+// Reads what the program sends until `wanted` has come, for at most five seconds.
+bool ReadUntil(int terminal, const std::string& wanted, std::string& received) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (received.find(wanted) == std::string::npos) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd output{terminal, POLLIN, 0};
+    if (left.count() <= 0 || poll(&output, 1, static_cast<int>(left.count())) <= 0) return false;
+    char buffer[4096];
+    ssize_t count = read(terminal, buffer, sizeof buffer);
+    if (count <= 0) return false;
+    received.append(buffer, static_cast<std::size_t>(count));
+  }
+  return true;
+}
+
+// No kitty here: the test plays a terminal that speaks its keyboard protocol, answering the
+// probe's questions as kitty does and typing what kitty sends.
+TEST(TerminalDevice, UsesTheKittyKeyboardProtocolWhereTheTerminalAnswers) {
+  char pattern[] = "/tmp/kestrova-console-XXXXXX";
+  const std::string directory = mkdtemp(pattern);
+  const std::string log = directory + "/log";
+  int terminal = -1;
+  winsize size{25, 80, 0, 0};
+  pid_t probe = forkpty(&terminal, nullptr, nullptr, &size);
+  ASSERT_GE(probe, 0);
+  if (probe == 0) {
+    setenv("TERM", "xterm-kitty", 1);
+    setenv("LC_ALL", "C.UTF-8", 1);
+    unsetenv("TMUX");
+    execl(kProbe.c_str(), kProbe.c_str(), "keys", log.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  auto type = [terminal](const std::string& bytes) {
+    EXPECT_EQ(write(terminal, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  };
+  std::string received;
+  EXPECT_TRUE(ReadUntil(terminal, "\x1b[?u\x1b[c", received));
+  type("\x1b[?0u\x1b[?62;22c");
+  EXPECT_TRUE(ReadUntil(terminal, "\x1b[>31u\x1b[?u", received));
+  // Flags in force, then Alt held with keypad 6 and 5, Esc and the keypad's Enter.
+  type(
+      "\x1b[?31u\x1b[57443;129u\x1b[57405;131u\x1b[57405;131:3u\x1b[57404;131u"
+      "\x1b[57404;131:3u\x1b[57443;131:3u\x1b[27u\x1b[57414u");
+  std::vector<int> logged;
+  EXPECT_TRUE(WaitUntil([&] {
+    logged.clear();
+    std::stringstream lines(ReadFile(log));
+    for (int byte; lines >> byte;) logged.push_back(byte);
+    return logged.size() >= 3;
+  }));
+  EXPECT_EQ(logged, (std::vector<int>{65, 27, 13}));
+
+  type("\x1b[99;5u");  // Ctrl+C
+  int status = 0;
+  EXPECT_TRUE(WaitUntil([&] { return waitpid(probe, &status, WNOHANG) == probe; }));
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+  ReadUntil(terminal, "\x1b[?25h", received);
+  EXPECT_NE(received.find("\x1b[<u"), std::string::npos) << "the protocol's flags were not popped";
+  close(terminal);
+  fs::remove_all(directory);
 }
 
 }  // namespace
