@@ -38,7 +38,6 @@ constexpr int kDefaultHeight = 24;
 
 constexpr char kTakeOver[] = "\x1b[?1036h\x1b[?1039h";
 constexpr char kAskKeyProtocol[] = "\x1b[?u\x1b[c";
-constexpr char kPushKeyFlags[] = "\x1b[>31u\x1b[?u";
 constexpr char kApplicationKeypad[] = "\x1b=";
 constexpr char kPopKeyFlags[] = "\x1b[<u";
 constexpr char kNumericKeypad[] = "\x1b>";
@@ -261,7 +260,9 @@ KeyEvent TerminalDevice::NextKey() {
       case DecodedInput::Kind::KeyProtocolFlags:
         if (!gRestore.keyFlagsPushed) {
           gRestore.keyFlagsPushed = 1;
-          WriteText(kPushKeyFlags);
+          // Pushed, then asked again: the answer tells which flags the terminal took.
+          std::string push = "\x1b[>" + std::to_string(kKeyFlags) + "u\x1b[?u";
+          WriteAll(push.data(), push.size());
         } else {
           state.keyFlagsConfirmed = true;
           state.decoder.releasesReported = (decoded.flags & kReleaseFlags) == kReleaseFlags;
