@@ -62,6 +62,9 @@ void WriteAll(const char* data, std::size_t size) {
     ssize_t written = write(kOutput, data, size);
     if (written < 0) {
       if (errno == EINTR) continue;
+      // Output left non-blocking by another program: wait until the terminal takes more.
+      pollfd output{kOutput, POLLOUT, 0};
+      if (errno == EAGAIN && poll(&output, 1, -1) > 0) continue;
       return;
     }
     data += written;
