@@ -1,17 +1,21 @@
 # Thin wrapper over CMake and CTest; every target configures on first use.
-BUILD      ?= build
-SAN_BUILD  ?= build-sanitize
-FUZZ_BUILD ?= build-fuzz
-BENCH_BUILD ?= build-bench
-GENERATOR  ?= Ninja
+BUILD        ?= build
+SAN_BUILD    ?= build-sanitize
+FUZZ_BUILD   ?= build-fuzz
+BENCH_BUILD  ?= build-bench
+GENERATOR    ?= Ninja
 FUZZ_SECONDS ?= 30
 FUZZ_TARGETS := fuzz_key_decoder fuzz_console_writer
 
-.PHONY: all build run test test-sanitize fuzz bench format clean
+.PHONY: all deps build run test test-sanitize fuzz bench format clean
 
 all: build
 
-$(BUILD)/build.ninja:
+# Installs any missing Debian package; runs before each build directory is first configured.
+deps:
+	scripts/install-deps.sh
+
+$(BUILD)/build.ninja: | deps
 	cmake -S . -B $(BUILD) -G $(GENERATOR)
 
 build: $(BUILD)/build.ninja
@@ -24,14 +28,14 @@ run: build
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure
 
-$(SAN_BUILD)/build.ninja:
+$(SAN_BUILD)/build.ninja: | deps
 	cmake -S . -B $(SAN_BUILD) -G $(GENERATOR) -DKESTROVA_SANITIZE=ON
 
 test-sanitize: $(SAN_BUILD)/build.ninja
 	cmake --build $(SAN_BUILD)
 	ctest --test-dir $(SAN_BUILD) --output-on-failure
 
-$(BENCH_BUILD)/build.ninja:
+$(BENCH_BUILD)/build.ninja: | deps
 	cmake -S . -B $(BENCH_BUILD) -G $(GENERATOR) -DKESTROVA_BENCH=ON -DCMAKE_BUILD_TYPE=Release
 
 # The save against one write() of the same bytes; "ratio" is the save's time over the write's.
@@ -39,7 +43,7 @@ bench: $(BENCH_BUILD)/build.ninja
 	cmake --build $(BENCH_BUILD) --target save_font_bench
 	$(BENCH_BUILD)/bench/save_font_bench
 
-$(FUZZ_BUILD)/build.ninja:
+$(FUZZ_BUILD)/build.ninja: | deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G $(GENERATOR) -DKESTROVA_FUZZ=ON
 
 # Builds the libFuzzer targets (-fsanitize=fuzzer,address,undefined) and runs each for
@@ -47,8 +51,13 @@ $(FUZZ_BUILD)/build.ninja:
 fuzz: $(FUZZ_BUILD)/build.ninja
 	cmake --build $(FUZZ_BUILD) --target $(FUZZ_TARGETS)
 	for target in $(FUZZ_TARGETS); do \
-	  $(FUZZ_BUILD)/tests/console/$$target -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
-	    -artifact_prefix=$(FUZZ_BUILD)/ -print_final_stats=1 || exit 1; \
+	  log=$(FUZZ_BUILD)/$$target.log; \
+	  if $(FUZZ_BUILD)/tests/console/$$target -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	      -artifact_prefix=$(FUZZ_BUILD)/ -print_final_stats=1 >$$log 2>&1; then \
+	    echo "$$target: no failure in $(FUZZ_SECONDS) s ($$(grep -m1 stat::number_of_executed_units $$log))"; \
+	  else \
+	    tail -n 40 $$log; exit 1; \
+	  fi; \
 	done
 
 format:
