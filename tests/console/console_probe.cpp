@@ -45,15 +45,7 @@ void WaitToEnd(Console& console, int exitCode, const char* pidPath) {
 void Measure(Console& console) {
   DrawProbeScene(console);
   NextKeyByte(console);  // the first frame: everything
-  SetForeground(console, 0);
-  SetBackground(console, 2);
-  ClearWindow(console);
-  for (int line = 1; line <= 8; ++line) {
-    WriteText(console, "scrolled line ");
-    WriteNumber(console, line, 2);
-    if (line < 8) WriteLineEnd(console);
-  }
-  MoveCursor(console, 5, 3);
+  FillWindowScrolled(console);
   NextKeyByte(console);  // the window erased and written again as it was
   MoveCursor(console, 1, 1);
   WriteChar(console, 'X');

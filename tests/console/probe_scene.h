@@ -4,6 +4,20 @@
 
 namespace kestrova {
 
+// Green window cleared, then written with more lines than it holds, so that it scrolls; the
+// cursor is left inside it.
+inline void FillWindowScrolled(Console& console) {
+  SetForeground(console, 0);
+  SetBackground(console, 2);
+  ClearWindow(console);
+  for (int line = 1; line <= 8; ++line) {
+    WriteText(console, "scrolled line ");
+    WriteNumber(console, line, 2);
+    if (line < 8) WriteLineEnd(console);
+  }
+  MoveCursor(console, 5, 3);
+}
+
 // What the probe draws on a real terminal and the tests draw on a model of the same size:
 // every colour pair, blinking text, a window scrolled by its writes, code page 437 bytes,
 // and the cursor left inside the window.
@@ -38,15 +52,7 @@ inline void DrawProbeScene(Console& console) {
     WriteText(console, "outside the window, left part ......... right part, outside too");
   }
   SetWindow(console, 20, 11, 45, 15);
-  SetForeground(console, 0);
-  SetBackground(console, 2);
-  ClearWindow(console);
-  for (int line = 1; line <= 8; ++line) {
-    WriteText(console, "scrolled line ");
-    WriteNumber(console, line, 2);
-    if (line < 8) WriteLineEnd(console);
-  }
-  MoveCursor(console, 5, 3);
+  FillWindowScrolled(console);
 }
 
 }  // namespace kestrova
