@@ -1,22 +1,28 @@
 #include "glyph/glyph_ops.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <type_traits>
 
 namespace kestrova {
 
 namespace {
 
+// Rows 1 and 8 change places, 2 and 7, and so on.
+std::uint64_t RowsFlipped(std::uint64_t x) { return __builtin_bswap64(x); }
+
 // An 8-row glyph as one 64-bit matrix: row 1 in the most significant byte, and in each byte
 // bit 7 is column 1, so bit 63 - (8 * (row - 1) + (column - 1)) is pixel (row, column).
 std::uint64_t Packed(std::span<const std::uint8_t, 8> rows) {
-  std::uint64_t matrix = 0;
-  for (std::uint8_t row : rows) matrix = (matrix << 8) | row;
-  return matrix;
+  std::uint64_t matrix;
+  std::memcpy(&matrix, rows.data(), sizeof matrix);
+  return std::endian::native == std::endian::little ? RowsFlipped(matrix) : matrix;
 }
 
 void Unpack(std::uint64_t matrix, std::span<std::uint8_t, 8> rows) {
-  for (int row = 7; row >= 0; --row, matrix >>= 8) rows[row] = static_cast<std::uint8_t>(matrix);
+  if (std::endian::native == std::endian::little) matrix = RowsFlipped(matrix);
+  std::memcpy(rows.data(), &matrix, sizeof matrix);
 }
 
 // Pixel (r, c) moves to (c, r); three rounds of block swaps instead of 64 single-bit moves.
@@ -34,8 +40,6 @@ std::uint64_t ColumnsMirrored(std::uint64_t x) {
   x = ((x >> 2) & 0x3333333333333333ull) | ((x & 0x3333333333333333ull) << 2);
   return ((x >> 4) & 0x0F0F0F0F0F0F0F0Full) | ((x & 0x0F0F0F0F0F0F0F0Full) << 4);
 }
-
-std::uint64_t RowsFlipped(std::uint64_t x) { return __builtin_bswap64(x); }
 
 // Counter-clockwise: new pixel (r, c) is old pixel (c, 9 - r), the transpose turned upside down.
 std::uint64_t TurnedLeft(std::uint64_t glyph) { return RowsFlipped(Transposed(glyph)); }
