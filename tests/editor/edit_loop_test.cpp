@@ -25,7 +25,7 @@ class EditLoopTest : public ::testing::Test {
   // Puts font.fon with these bytes (zeros when empty) on disk, loads it and draws the frame.
   void Load(int height, std::string bytes = {}) {
     if (bytes.empty()) bytes.assign(TableSize(height), '\0');
-    WriteFile("font.fon", bytes);
+    WriteWholeFile("font.fon", bytes);
     keys.Reset();
     editor = EditorState{};
     clipboard = GlyphClipboard{};
@@ -281,8 +281,8 @@ TEST_F(EditLoopTest, SaveWritesBothFilesInTheCurrentMode) {
   EXPECT_FALSE(font.modified);
   std::string expected(TableSize(8), '\0');
   expected[kZero * 8] = char(0x80);
-  EXPECT_EQ(ReadFile("font.fon"), expected);
-  EXPECT_EQ(ReadFile("font.inc"), BuildIncludeText(font, true));
+  EXPECT_EQ(ReadWholeFile("font.fon"), expected);
+  EXPECT_EQ(ReadWholeFile("font.inc"), BuildIncludeText(font, true));
 }
 
 TEST_F(EditLoopTest, LeavingPutsTheCursorBackWhereTheLoopFoundIt) {

@@ -16,6 +16,7 @@
 
 #include "console/console.h"
 #include "console/scripted_device.h"
+#include "support/scratch_directory.h"
 
 namespace kestrova::testing {
 
@@ -71,41 +72,5 @@ class HookedKeys final : public ConsoleDevice {
   std::map<int, std::function<void()>> hooks_;
   int delivered_ = 0;
 };
-
-// A fresh directory made with mkdtemp that the test runs in and that is removed afterwards.
-// Running inside it keeps the file names relative, so the include file's name (the font's
-// name up to its first dot) stays inside it too.
-class ScratchDirectory {
- public:
-  ScratchDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kestrova-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-      throw std::filesystem::filesystem_error("mkdtemp",
-                                              std::error_code(errno, std::generic_category()));
-    path_ = pattern;
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(path_);
-  }
-  ~ScratchDirectory() {
-    std::filesystem::current_path(previous_);
-    std::filesystem::remove_all(path_);
-  }
-  ScratchDirectory(const ScratchDirectory&) = delete;
-  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-
- private:
-  std::filesystem::path path_;
-  std::filesystem::path previous_;
-};
-
-inline std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
 
 }  // namespace kestrova::testing

@@ -62,7 +62,7 @@ TEST(StartCode, IsTheFirstByteOfArgumentTwo) {
 }
 
 TEST_F(RunEditorTest, UnchangedFontLeavesWithoutAQuestionOnABlankScreen) {
-  WriteFile("font.fon", StartFont());
+  WriteWholeFile("font.fon", StartFont());
   keys.Before(0, [&] {
     EXPECT_EQ(CellsText(*console, 1, 12, 28), "View ASCII character  65 \"A\"");
     EXPECT_EQ(CellsText(*console, 50, 6, 8), "........");
@@ -70,12 +70,12 @@ TEST_F(RunEditorTest, UnchangedFontLeavesWithoutAQuestionOnABlankScreen) {
   EXPECT_EQ(Run(kF3, "A"), 0);
   ExpectBlankScreen();
   EXPECT_FALSE(font.fontFile.IsOpen());
-  EXPECT_EQ(ReadFile("font.fon"), StartFont());
+  EXPECT_EQ(ReadWholeFile("font.fon"), StartFont());
   EXPECT_FALSE(std::filesystem::exists("font.inc")) << "nothing was saved";
 }
 
 TEST_F(RunEditorTest, StartUpResetsTheFlagsThatLastTheWholeRun) {
-  WriteFile("font.fon", StartFont());
+  WriteWholeFile("font.fon", StartFont());
   editor.locked = true;
   editor.lockValue = false;
   editor.glcdMode = true;
@@ -92,7 +92,7 @@ TEST_F(RunEditorTest, StartUpResetsTheFlagsThatLastTheWholeRun) {
 }
 
 TEST_F(RunEditorTest, ChangedFontAsksOnceInTheEditingWindow) {
-  WriteFile("font.fon", StartFont());
+  WriteWholeFile("font.fon", StartFont());
   keys.Before(2, [&] {
     std::string questionRow = Row({{20, kSaveQuestion}});
     questionRow.resize(80, ' ');
@@ -119,20 +119,20 @@ TEST_F(RunEditorTest, OnlyYesSavesTheChangedFont) {
                         {"\x1b", false}, {kUp, false}, {kF2, false}};
   for (const Case& c : cases) {
     ScratchDirectory perCase;
-    WriteFile("font.fon", StartFont());
+    WriteWholeFile("font.fon", StartFont());
     keys.Reset();
     CloseFontFile(font.fontFile);
     EXPECT_EQ(Run(kDel + kF3 + c.answer), 0) << ::testing::PrintToString(c.answer);
     std::string expected = StartFont();
     if (c.saved) expected['0' * 8] = 0;
-    EXPECT_EQ(ReadFile("font.fon"), expected) << ::testing::PrintToString(c.answer);
+    EXPECT_EQ(ReadWholeFile("font.fon"), expected) << ::testing::PrintToString(c.answer);
     EXPECT_EQ(std::filesystem::exists("font.inc"), c.saved);
     ExpectBlankScreen();
   }
 }
 
 TEST_F(RunEditorTest, RotationOfATallFontAsksAlthoughNoGlyphChanged) {
-  WriteFile("font.fon", std::string(TableSize(14), '\x55'));
+  WriteWholeFile("font.fon", std::string(TableSize(14), '\x55'));
   keys.Before(2, [&] { EXPECT_EQ(CellsText(*console, 20, 13, 17), "Font has changed."); });
   Run(std::string("\x1a") + kF3 + "n");
 }
@@ -158,7 +158,7 @@ TEST_F(RunEditorTest, TooSmallScreenEndsBeforeDrawingAndKeepsANewFont) {
       EXPECT_EQ(exit.exitCode, 1);
     }
     EXPECT_EQ(RowText(*console, 2).substr(0, c.message.size()), c.message);
-    EXPECT_EQ(ReadFile("font.fon").size(), TableSize(font.height));
+    EXPECT_EQ(ReadWholeFile("font.fon").size(), TableSize(font.height));
     EXPECT_TRUE(std::filesystem::exists("font.inc"));
   }
 }
@@ -169,7 +169,7 @@ TEST_F(RunEditorTest, SmallestScreenOfEachHeightIsEnough) {
   };
   for (Case c : {Case{8, 20}, Case{14, 23}, Case{16, 25}}) {
     ScratchDirectory perCase;
-    WriteFile("font.fon", std::string(TableSize(c.height), '\0'));
+    WriteWholeFile("font.fon", std::string(TableSize(c.height), '\0'));
     keys.Reset();
     CloseFontFile(font.fontFile);
     keys.Before(2, [&] {

@@ -19,9 +19,6 @@ namespace kestrova {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::ReadFile;
-using testing::ScratchDirectory;
-using testing::WriteFile;
 
 struct CommandResult {
   std::string output;
@@ -95,7 +92,7 @@ class TmuxTerminal {
       : socket_("kestrova-editor-" + std::to_string(::getpid()) + "-" +
                 std::to_string(++sessions_)),
         directory_(directory) {
-    WriteFile(directory / "tmux.conf", "set -g status off\nset -s escape-time 0\n");
+    WriteWholeFile(directory / "tmux.conf", "set -g status off\nset -s escape-time 0\n");
     std::string program = std::string(KESTROVA_BINARY) + " " + arguments;
     Tmux("-f " + Quoted((directory / "tmux.conf").string()) + " new-session -d -s main -x " +
          std::to_string(width) + " -y " + std::to_string(height) + " -c " +
@@ -124,8 +121,8 @@ class TmuxTerminal {
   // The program's exit status, once it has ended; -1 when it does not end in time.
   int WaitForExit() const {
     std::filesystem::path status = directory_ / "exit-status";
-    if (!WaitUntil([&] { return !ReadFile(status).empty(); })) return -1;
-    return std::stoi(ReadFile(status));
+    if (!WaitUntil([&] { return !ReadWholeFile(status).empty(); })) return -1;
+    return std::stoi(ReadWholeFile(status));
   }
 
   // A second session of the same size shows this one through a client of its own: that client
@@ -197,7 +194,7 @@ TEST_F(TerminalRun, NewFontIsDrawnSavedAndLeftOnABlankScreen) {
   ASSERT_TRUE(terminal.WaitForText("What size font do you want?"));
   terminal.Text("8");
   ASSERT_TRUE(terminal.WaitForText("Editing file \"glyph.fon\"     Size: 8x8"));
-  EXPECT_EQ(ReadFile("glyph.fon"), std::string(2048, '\0')) << "created at once";
+  EXPECT_EQ(ReadWholeFile("glyph.fon"), std::string(2048, '\0')) << "created at once";
 
   // Row 1 and column 8 by lock painting, then one pixel of "A".
   terminal.Keys("DC NPage Right Right Right Right Right Right Right");
@@ -232,8 +229,8 @@ TEST_F(TerminalRun, NewFontIsDrawnSavedAndLeftOnABlankScreen) {
   font['0' * 8] = char(0xFF);
   for (int row = 2; row <= 8; ++row) font['0' * 8 + row - 1] = 0x01;
   font['A' * 8] = char(0x80);
-  EXPECT_EQ(FirstDifference(ReadFile("glyph.fon"), font), "");
-  EXPECT_EQ(FirstDifference(ReadFile("glyph.inc"), ExpectedInclude("glyph.fon", font, 8)), "");
+  EXPECT_EQ(FirstDifference(ReadWholeFile("glyph.fon"), font), "");
+  EXPECT_EQ(FirstDifference(ReadWholeFile("glyph.inc"), ExpectedInclude("glyph.fon", font, 8)), "");
 
   EXPECT_EQ(terminal.Screen(), std::string(25, '\n'));
   EXPECT_EQ(terminal.Cursor(), "0,0\n");
@@ -258,7 +255,7 @@ TEST_F(TerminalRun, ChangedFontIsSavedOnlyWhenTheAnswerIsYes) {
     ScratchDirectory perCase;
     std::filesystem::path here = std::filesystem::current_path();
     std::string font = testing::Repeat(std::string("\x3C\x42", 2), 1024);
-    WriteFile("answer.fon", font);
+    WriteWholeFile("answer.fon", font);
     TmuxTerminal terminal(80, 25, here, "answer.fon B");
     ASSERT_TRUE(terminal.WaitForText("View ASCII character  66 \"B\""));
     terminal.Keys("End DC F3");
@@ -269,7 +266,7 @@ TEST_F(TerminalRun, ChangedFontIsSavedOnlyWhenTheAnswerIsYes) {
     terminal.Keys(c.answerKey);
     ASSERT_EQ(terminal.WaitForExit(), 0) << c.answerKey;
     if (c.saved) font['B' * 8 + 7] ^= 0x01;
-    EXPECT_EQ(FirstDifference(ReadFile("answer.fon"), font), "") << c.answerKey;
+    EXPECT_EQ(FirstDifference(ReadWholeFile("answer.fon"), font), "") << c.answerKey;
     EXPECT_EQ(std::filesystem::exists("answer.inc"), c.saved) << c.answerKey;
     EXPECT_EQ(terminal.Screen(), std::string(25, '\n')) << c.answerKey;
   }
@@ -290,7 +287,7 @@ TEST_F(TerminalRun, ConsoleFontIsSavedUnchangedOnALargerTerminal) {
   if (!std::filesystem::exists(psf)) GTEST_SKIP() << psf << " missing (console-setup-linux)";
   const std::string font = RawFontFromConsoleFont(psf, 16);
   ASSERT_EQ(font.size(), 4096u);
-  WriteFile("vga16.fon", font);
+  WriteWholeFile("vga16.fon", font);
 
   TmuxTerminal terminal(100, 30, directory, "vga16.fon A");
   ASSERT_TRUE(terminal.WaitForText("View ASCII character  65 \"A\""));
@@ -309,8 +306,9 @@ TEST_F(TerminalRun, ConsoleFontIsSavedUnchangedOnALargerTerminal) {
   ASSERT_TRUE(terminal.WaitForText("View ASCII character  27 "));
   terminal.Keys("F2 F3");
   ASSERT_EQ(terminal.WaitForExit(), 0);
-  EXPECT_EQ(FirstDifference(ReadFile("vga16.fon"), font), "");
-  EXPECT_EQ(FirstDifference(ReadFile("vga16.inc"), ExpectedInclude("vga16.fon", font, 16)), "");
+  EXPECT_EQ(FirstDifference(ReadWholeFile("vga16.fon"), font), "");
+  EXPECT_EQ(FirstDifference(ReadWholeFile("vga16.inc"), ExpectedInclude("vga16.fon", font, 16)),
+            "");
   EXPECT_EQ(terminal.Screen(), std::string(30, '\n'));
 }
 
@@ -321,7 +319,7 @@ TEST_F(TerminalRun, TooSmallTerminalIsRefusedAfterTheNewFontIsCreated) {
   ASSERT_EQ(terminal.WaitForExit(), 1);
   EXPECT_EQ(Row(terminal.Screen(), 2),
             "ERROR: Terminal too small (80x24): 8x16 fonts need at least 80x25");
-  EXPECT_EQ(FirstDifference(ReadFile("tall.fon"), std::string(4096, '\0')), "");
+  EXPECT_EQ(FirstDifference(ReadWholeFile("tall.fon"), std::string(4096, '\0')), "");
   EXPECT_TRUE(std::filesystem::exists("tall.inc"));
 }
 

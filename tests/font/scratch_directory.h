@@ -20,51 +20,19 @@
 #include "console/console.h"
 #include "console/scripted_device.h"
 #include "font/font_store.h"
+#include "support/scratch_directory.h"
 
 namespace kestrova {
 
-// A fresh directory made with mkdtemp that the test runs in, removed afterwards, so that the
-// font's relative names land there and nothing is left behind.
+// Runs each test in a scratch directory of its own.
 class ScratchDirectoryTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kestrova-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    directory_ = pattern;
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(directory_);
-  }
-
-  void TearDown() override {
-    std::filesystem::current_path(previous_);
-    std::filesystem::remove_all(directory_);
-  }
-
-  const std::filesystem::path& Directory() const { return directory_; }
-
-  // The names in the directory, sorted.
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory_))
-      names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  const std::filesystem::path& Directory() const { return scratch_.Path(); }
+  std::vector<std::string> Entries() const { return scratch_.Entries(); }
 
  private:
-  std::filesystem::path directory_;
-  std::filesystem::path previous_;
+  ScratchDirectory scratch_;
 };
-
-inline std::string ReadWholeFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteWholeFile(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
 
 // The lines of a text, split at line feeds; the text's final line feed ends the last line.
 inline std::vector<std::string> SplitLines(const std::string& text) {
