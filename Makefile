@@ -50,7 +50,7 @@ $(FUZZ_BUILD)/build.ninja: | deps
 # FUZZ_SECONDS seconds; a crash leaves its input in $(FUZZ_BUILD).
 fuzz: $(FUZZ_BUILD)/build.ninja
 	cmake --build $(FUZZ_BUILD) --target $(FUZZ_TARGETS)
-	for target in $(FUZZ_TARGETS); do \
+	@for target in $(FUZZ_TARGETS); do \
 	  log=$(FUZZ_BUILD)/$$target.log; \
 	  if $(FUZZ_BUILD)/tests/console/$$target -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
 	      -artifact_prefix=$(FUZZ_BUILD)/ -print_final_stats=1 >$$log 2>&1; then \
