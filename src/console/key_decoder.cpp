@@ -1,6 +1,7 @@
 #include "console/key_decoder.h"
 
 #include <array>
+#include <optional>
 
 #include "console/code_page_437.h"
 
@@ -641,21 +642,31 @@ DecodedInput DecodeLinuxFunctionKey(const KeyDecoder& decoder, std::string_view 
   return WithLength(NamedKeyInput(decoder, static_cast<NamedKey>(letter - 'A'), m), 4);
 }
 
-DecodedInput DecodeControlSequence(KeyDecoder& decoder, std::string_view bytes, bool timedOut,
-                                   bool altPrefix) {
-  if (bytes.size() == 2) return timedOut ? WithLength(AltByte('['), 2) : Incomplete();
-  if (bytes[2] == '[') return DecodeLinuxFunctionKey(decoder, bytes, timedOut, altPrefix);
-  Sequence sequence;
-  switch (ScanSequence(bytes, 2, true, sequence)) {
+// Scans the sequence after ESC and its introducer ([ or O). Returns what the bytes come to
+// when they hold no whole sequence: still waiting, dropped, or, when the introducer is followed
+// by a byte no sequence holds, Alt with the introducer followed by another key.
+std::optional<DecodedInput> ScanAfterIntroducer(std::string_view bytes, bool timedOut,
+                                                bool withParameters, Sequence& sequence) {
+  const auto introducer = static_cast<std::uint8_t>(bytes[1]);
+  if (bytes.size() == 2) return timedOut ? WithLength(AltByte(introducer), 2) : Incomplete();
+  switch (ScanSequence(bytes, 2, withParameters, sequence)) {
     case ScanResult::Incomplete:
       return timedOut ? WithLength(Dropped(), bytes.size()) : Incomplete();
     case ScanResult::Broken:
-      // ESC [ and then a byte no sequence holds: Alt+[ followed by another key.
-      if (sequence.length == 2) return WithLength(AltByte('['), 2);
+      if (sequence.length == 2) return WithLength(AltByte(introducer), 2);
       return WithLength(Dropped(), sequence.length);
     case ScanResult::Complete:
       break;
   }
+  return std::nullopt;
+}
+
+DecodedInput DecodeControlSequence(KeyDecoder& decoder, std::string_view bytes, bool timedOut,
+                                   bool altPrefix) {
+  if (bytes.size() > 2 && bytes[2] == '[')
+    return DecodeLinuxFunctionKey(decoder, bytes, timedOut, altPrefix);
+  Sequence sequence;
+  if (auto unfinished = ScanAfterIntroducer(bytes, timedOut, true, sequence)) return *unfinished;
   return WithLength(ControlSequenceKey(decoder, sequence, altPrefix), sequence.length);
 }
 
@@ -701,17 +712,8 @@ DecodedInput SingleShiftKey(const KeyDecoder& decoder, const Sequence& sequence,
 
 DecodedInput DecodeSingleShift(const KeyDecoder& decoder, std::string_view bytes, bool timedOut,
                                bool altPrefix) {
-  if (bytes.size() == 2) return timedOut ? WithLength(AltByte('O'), 2) : Incomplete();
   Sequence sequence;
-  switch (ScanSequence(bytes, 2, false, sequence)) {
-    case ScanResult::Incomplete:
-      return timedOut ? WithLength(Dropped(), bytes.size()) : Incomplete();
-    case ScanResult::Broken:
-      if (sequence.length == 2) return WithLength(AltByte('O'), 2);
-      return WithLength(Dropped(), sequence.length);
-    case ScanResult::Complete:
-      break;
-  }
+  if (auto unfinished = ScanAfterIntroducer(bytes, timedOut, false, sequence)) return *unfinished;
   return WithLength(SingleShiftKey(decoder, sequence, altPrefix), sequence.length);
 }
 
